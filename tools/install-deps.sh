@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing need, when missing.
 set -euo pipefail
 need=()
-for pkg in cmake g++ make libgtest-dev xxd; do
+for pkg in cmake g++ make libgtest-dev xxd pkg-config; do
   dpkg -s "$pkg" >/dev/null 2>&1 || need+=("$pkg")
 done
 [ ${#need[@]} -eq 0 ] && exit 0
