@@ -26,5 +26,11 @@ run: build
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
+# Times tessik against xxd on inputs it generates, as medians and ratios
+# (bench/bench.py); RUNS sets the runs per command.
+RUNS ?= 5
+bench: build
+	python3 bench/bench.py --tessik $(BUILD)/tessik --runs $(RUNS)
+
 clean:
 	rm -rf $(BUILD)
