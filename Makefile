@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 EXAMPLE ?= examples/video_settings.st
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz fuzz-deps fuzz-run clean
 
 all: build
 
@@ -34,3 +34,35 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# libFuzzer targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer).
+# `make fuzz` builds them into $(FUZZ_BUILD); `make fuzz-run` runs each on its
+# seed corpus for FUZZ_SECONDS and fails on any finding.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+FUZZ_CXX ?= clang++
+FUZZERS := listing_fuzzer container_edit_fuzzer
+FUZZ_CXXFLAGS := -std=c++20 -g -O1 -fno-omit-frame-pointer -fno-sanitize-recover=all \
+	-Wall -Wextra -Wpedantic -Wno-format-zero-length -ffile-prefix-map=$(CURDIR)/= \
+	-Isrc -DTESSIK_BUILD_HOST='"fuzz"'
+FUZZ_LIB_SOURCES := $(wildcard src/toolbox/*.cpp src/pellorkit/*.cpp)
+FUZZ_LIB_OBJECTS := $(patsubst src/%.cpp,$(FUZZ_BUILD)/obj/%.o,$(FUZZ_LIB_SOURCES))
+FUZZ_HEADERS := $(wildcard src/*.h src/toolbox/*.h fuzz/*.h)
+
+# Keep the objects between builds.
+.SECONDARY: $(FUZZ_LIB_OBJECTS)
+
+fuzz-deps:
+	@bash tools/install-deps.sh --clang
+
+fuzz: fuzz-deps $(addprefix $(FUZZ_BUILD)/,$(FUZZERS))
+
+$(FUZZ_BUILD)/obj/%.o: src/%.cpp $(FUZZ_HEADERS)
+	@mkdir -p $(dir $@)
+	$(FUZZ_CXX) $(FUZZ_CXXFLAGS) -fsanitize=fuzzer-no-link,address,undefined -c $< -o $@
+
+$(FUZZ_BUILD)/%: fuzz/%.cpp $(FUZZ_LIB_OBJECTS) $(FUZZ_HEADERS) src/tessik.cpp
+	$(FUZZ_CXX) $(FUZZ_CXXFLAGS) -fsanitize=fuzzer,address,undefined $< $(FUZZ_LIB_OBJECTS) -o $@
+
+fuzz-run: fuzz
+	bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZERS)

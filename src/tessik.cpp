@@ -228,6 +228,8 @@ void driver_error(const char *file, int line, char *message) {
 
 }  // namespace
 
+// A fuzz target includes this file with TESSIK_NO_MAIN to drive the listing.
+#ifndef TESSIK_NO_MAIN
 int main(int argc, char *argv[]) {
     EnterMovies();
     std::setbuf(stdout, nullptr);
@@ -253,3 +255,4 @@ int main(int argc, char *argv[]) {
     nr_printf(1, "");
     return status == 0 ? 0 : 1;
 }
+#endif

@@ -57,13 +57,29 @@ bool copy_path(FSSpec *spec, const std::string &path) {
 
 bool fd_is_open_file(int16_t refNum) { return refNum >= 0 && fcntl(refNum, F_GETFD) != -1; }
 
+TBFileCallHook g_hook = nullptr;
+void *g_hook_refcon = nullptr;
+
+// The injected status for this call, 0 when there is no hook or it lets the call go on.
+OSErr injected(const char *call) {
+    if (g_hook == nullptr) return noErr;
+    const OSErr err = g_hook(call, g_hook_refcon);
+    return err < 0 ? err : static_cast<OSErr>(noErr);
+}
+
 }  // namespace
 
 extern "C" {
 
+void TBSetFileCallHook(TBFileCallHook hook, void *refcon) {
+    g_hook = hook;
+    g_hook_refcon = refcon;
+}
+
 OSStatus NativePathNameToFSSpec(const char *path, FSSpec *spec, uint32_t /*flags*/) {
     if (spec == nullptr) return paramErr;
     spec->path[0] = '\0';
+    if (const OSErr err = injected("NativePathNameToFSSpec")) return err;
     if (path == nullptr || path[0] == '\0') return bdNamErr;
     if (std::strlen(path) >= sizeof spec->path) return bdNamErr;
 
@@ -94,15 +110,22 @@ OSStatus NativePathNameToFSSpec(const char *path, FSSpec *spec, uint32_t /*flags
 OSErr FSpOpenDF(const FSSpec *spec, int8_t permission, int16_t *refNum) {
     if (spec == nullptr || refNum == nullptr) return paramErr;
     *refNum = -1;
+    if (const OSErr err = injected("FSpOpenDF")) return err;
     // The current permission (0) is reading: nothing here writes a file it
     // did not ask to write.
     int flags = O_RDONLY;
     if (permission == fsWrPerm) flags = O_WRONLY;
     else if (permission == fsRdWrPerm) flags = O_RDWR;
-    const int fd = open(spec->path, flags | O_CLOEXEC);
+    // Not blocking: opening a named pipe would otherwise wait for a writer.
+    const int fd = open(spec->path, flags | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return err_from_errno(errno);
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
+        const OSErr err = err_from_errno(errno);
+        close(fd);
+        return err;
+    }
+    if (!S_ISREG(st.st_mode)) {
         // A folder (or a device) is not a data fork.
         const bool is_dir = S_ISDIR(st.st_mode);
         close(fd);
@@ -112,12 +135,14 @@ OSErr FSpOpenDF(const FSSpec *spec, int8_t permission, int16_t *refNum) {
         close(fd);
         return tmfoErr;
     }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     *refNum = static_cast<int16_t>(fd);
     return noErr;
 }
 
 OSErr FSpCreate(const FSSpec *spec, OSType creator, OSType fileType, ScriptCode /*scriptTag*/) {
     if (spec == nullptr || spec->path[0] == '\0') return paramErr;
+    if (const OSErr err = injected("FSpCreate")) return err;
     const int fd = open(spec->path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return err_from_errno(errno);
     unsigned char info[kFinderInfoSize] = {};
@@ -135,12 +160,14 @@ OSErr FSpCreate(const FSSpec *spec, OSType creator, OSType fileType, ScriptCode 
 
 OSErr FSpDelete(const FSSpec *spec) {
     if (spec == nullptr || spec->path[0] == '\0') return paramErr;
+    if (const OSErr err = injected("FSpDelete")) return err;
     if (unlink(spec->path) != 0) return err_from_errno(errno);
     return noErr;
 }
 
 OSErr FSpGetFInfo(const FSSpec *spec, FInfo *fndrInfo) {
     if (spec == nullptr) return paramErr;
+    if (const OSErr err = injected("FSpGetFInfo")) return err;
     struct stat st;
     if (stat(spec->path, &st) != 0) return err_from_errno(errno);
     if (S_ISDIR(st.st_mode)) return notAFileErr;
@@ -159,6 +186,7 @@ OSErr FSpGetFInfo(const FSSpec *spec, FInfo *fndrInfo) {
 
 OSErr FSpRenameOver(const FSSpec *source, const FSSpec *target) {
     if (source == nullptr || target == nullptr) return paramErr;
+    if (const OSErr err = injected("FSpRenameOver")) return err;
     if (rename(source->path, target->path) != 0) return err_from_errno(errno);
     return noErr;
 }
@@ -166,6 +194,7 @@ OSErr FSpRenameOver(const FSSpec *source, const FSSpec *target) {
 OSErr GetEOF(int16_t refNum, int32_t *logEOF) {
     if (logEOF == nullptr) return paramErr;
     *logEOF = 0;
+    if (const OSErr err = injected("GetEOF")) return err;
     struct stat st;
     if (refNum < 0 || fstat(refNum, &st) != 0) return rfNumErr;
     if (st.st_size > INT32_MAX) return fileTooBigErr;
@@ -175,6 +204,7 @@ OSErr GetEOF(int16_t refNum, int32_t *logEOF) {
 
 OSErr SetFPos(int16_t refNum, int16_t posMode, int32_t posOff) {
     if (posMode != fsFromStart || posOff < 0) return paramErr;
+    if (const OSErr err = injected("SetFPos")) return err;
     if (!fd_is_open_file(refNum)) return rfNumErr;
     if (lseek(refNum, posOff, SEEK_SET) < 0) return err_from_errno(errno);
     return noErr;
@@ -184,6 +214,7 @@ OSErr SetFPos(int16_t refNum, int16_t posMode, int32_t posOff) {
 // ends first gives eofErr, with *count the bytes that were read.
 OSErr FSRead(int16_t refNum, int32_t *count, void *buffPtr) {
     if (count == nullptr || *count < 0 || (*count > 0 && buffPtr == nullptr)) return paramErr;
+    if (const OSErr err = injected("FSRead")) return err;
     if (!fd_is_open_file(refNum)) return rfNumErr;
     auto *dst = static_cast<char *>(buffPtr);
     const int32_t want = *count;
@@ -207,6 +238,7 @@ OSErr FSRead(int16_t refNum, int32_t *count, void *buffPtr) {
 
 OSErr FSWrite(int16_t refNum, int32_t *count, const void *buffPtr) {
     if (count == nullptr || *count < 0 || (*count > 0 && buffPtr == nullptr)) return paramErr;
+    if (const OSErr err = injected("FSWrite")) return err;
     if (!fd_is_open_file(refNum)) return rfNumErr;
     const auto *src = static_cast<const char *>(buffPtr);
     const int32_t want = *count;
@@ -229,6 +261,7 @@ OSErr FSWrite(int16_t refNum, int32_t *count, const void *buffPtr) {
 }
 
 OSErr FSFlushFork(int16_t refNum) {
+    if (const OSErr err = injected("FSFlushFork")) return err;
     if (!fd_is_open_file(refNum)) return rfNumErr;
     if (fsync(refNum) != 0) return err_from_errno(errno);
     return noErr;
@@ -236,6 +269,10 @@ OSErr FSFlushFork(int16_t refNum) {
 
 OSErr FSClose(int16_t refNum) {
     if (refNum < 0) return rfNumErr;
+    if (const OSErr err = injected("FSClose")) {
+        close(refNum);
+        return err;
+    }
     if (close(refNum) != 0) return errno == EBADF ? static_cast<OSErr>(rfNumErr) : err_from_errno(errno);
     return noErr;
 }

@@ -168,6 +168,14 @@ OSErr FSClose(int16_t refNum);
 
 enum { fsFromStart = 1 };
 
+/* Test hook: when set, every File Manager call above first calls it with its
+ * own name ("FSpCreate", "FSRead", ...). A negative result makes the call fail
+ * with that status without doing its work (FSClose still releases the file,
+ * as a failed close does); 0 lets it go on, so the hook may also change the
+ * world between two calls. NULL removes it. */
+typedef OSErr (*TBFileCallHook)(const char *call, void *refcon);
+void TBSetFileCallHook(TBFileCallHook hook, void *refcon);
+
 /* ---- QuickDraw -------------------------------------------------------- */
 
 typedef struct Rect {
