@@ -86,8 +86,11 @@ int nr_atom_container_to_file(QTAtomContainer container, const char *path) {
         ref = -1;
         NR_ERROR("FSpOpenDF");
     } else {
+        // No container is no empty file: the old one must stay.
         int32_t count = GetHandleSize(container);
-        if ((err = FSWrite(ref, &count, container != nullptr ? *container : nullptr)) < 0) {
+        if ((err = MemError()) < 0) {
+            NR_ERROR("GetHandleSize");
+        } else if ((err = FSWrite(ref, &count, *container)) < 0) {
             NR_ERROR("FSWrite");
         } else if ((err = FSFlushFork(ref)) < 0) {
             NR_ERROR("FSFlushFork");
