@@ -30,7 +30,8 @@ got=$("$work/pc-consumer" "$src/examples/video_settings.st" "$work/out2.st")
 [ "$got" = "$expect" ] || { echo "pkg-config consumer printed: $got"; exit 1; }
 
 # The saved files list the new value.
-"$prefix/bin/tessik" "$work/out2.st" | grep -q '^+ \.\.\.keyf\[1\]: 00 00 00 0c ' || { echo "saved file lacks the value"; exit 1; }
+report=$("$prefix/bin/tessik" "$work/out2.st")
+grep -q '^+ \.\.\.keyf\[1\]: 00 00 00 0c ' <<<"$report" || { echo "saved file lacks the value"; exit 1; }
 
 # The headers compile on their own in C and C++ with warnings as errors.
 printf '#include <pellorkit.h>\nint main(void) { return g_verbosity - 1; }\n' > "$work/h.c"
