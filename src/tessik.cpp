@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
+#include <cstdint>
+#include <utility>
 
 #include "pellorkit.h"
 
@@ -17,23 +18,50 @@ namespace {
 // written every 64 KiB.
 class AtomText {
 public:
-    AtomText() { buf_.reserve(kChunk + 256); }
+    // The most that room() may be asked for at once.
+    static constexpr size_t kRoom = 4096;
+
     ~AtomText() { flush(); }
-    void put(const char *s, size_t n) {
-        buf_.append(s, n);
-        if (buf_.size() >= kChunk) flush();
+    // Where the next n bytes (n at most kRoom) go; done() takes the end of
+    // what was written there.
+    char *room(size_t n) {
+        if (len_ + n > sizeof buf_) flush();
+        return buf_ + len_;
     }
-    void put(const char *s) { put(s, std::strlen(s)); }
-    void put(char c, size_t n) { buf_.append(n, c); }
-    std::string &raw() { return buf_; }
+    void done(const char *end) {
+        len_ = static_cast<size_t>(end - buf_);
+        if (len_ >= kChunk) flush();
+    }
+    void put(const char *s, size_t n) {
+        while (n > 0) {
+            if (len_ == sizeof buf_) flush();
+            const size_t take = n < sizeof buf_ - len_ ? n : sizeof buf_ - len_;
+            std::memcpy(buf_ + len_, s, take);
+            len_ += take;
+            s += take;
+            n -= take;
+        }
+        if (len_ >= kChunk) flush();
+    }
+    void put(char c, size_t n) {
+        while (n > 0) {
+            if (len_ == sizeof buf_) flush();
+            const size_t take = n < sizeof buf_ - len_ ? n : sizeof buf_ - len_;
+            std::memset(buf_ + len_, c, take);
+            len_ += take;
+            n -= take;
+        }
+        if (len_ >= kChunk) flush();
+    }
     void flush() {
-        if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), stdout);
-        buf_.clear();
+        if (len_ != 0) std::fwrite(buf_, 1, len_, stdout);
+        len_ = 0;
     }
 
 private:
     static constexpr size_t kChunk = 64 * 1024;
-    std::string buf_;
+    char buf_[kChunk + kRoom];
+    size_t len_ = 0;
 };
 
 AtomText g_out;
@@ -51,9 +79,10 @@ void report_formatted(const char *file, int line, char *message) {
 }
 #define LIST_ERROR_F(...) report_formatted(__FILE__, __LINE__, nr_sprintf(__VA_ARGS__))
 
-// "xx " for every byte value, and the byte as it shows in the text column.
+// "xx " for every byte value (a fourth byte so that each can be stored as
+// one 4-byte word), and the byte as it shows in the text column.
 struct HexTable {
-    char hex[256][3];
+    char hex[256][4];
     char text[256];
     constexpr HexTable() : hex(), text() {
         const char digits[] = "0123456789abcdef";
@@ -61,28 +90,79 @@ struct HexTable {
             hex[i][0] = digits[i >> 4];
             hex[i][1] = digits[i & 15];
             hex[i][2] = ' ';
+            hex[i][3] = ' ';
             text[i] = (i >= 0x20 && i <= 0x7e) ? static_cast<char>(i) : '.';
         }
     }
 };
 constexpr HexTable kHex;
 
+// One dump row: 16 "xx " (the last store spills one byte that the padding
+// or "| " overwrites), "| ", 16 text characters, "\n".
+constexpr size_t kRowBytes = 16 * 3 + 1 + 2 + 16 + 1;
+
+// Writes v in decimal at p and returns the end (at most 11 characters).
+char *put_int(char *p, int32_t v) {
+    uint32_t u = v < 0 ? 0u - static_cast<uint32_t>(v) : static_cast<uint32_t>(v);
+    if (v < 0) *p++ = '-';
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + u % 10);
+        u /= 10;
+    } while (u != 0);
+    while (n > 0) *p++ = digits[--n];
+    return p;
+}
+
+// A full row, spelt out at fixed offsets: the common case by far.
+template <size_t... I>
+char *put_full_row(char *p, const unsigned char *bytes, std::index_sequence<I...>) {
+    (std::memcpy(p + 3 * I, kHex.hex[bytes[I]], 4), ...);
+    p[48] = '|';
+    p[49] = ' ';
+    ((p[50 + I] = kHex.text[bytes[I]]), ...);
+    p[66] = '\n';
+    return p + 67;
+}
+
+// Writes one row of `row` bytes (1 to 16) at p: hex, padding to the text
+// column, "| ", the text, "\n". Needs kRowBytes of room; returns the end.
+char *put_row(char *p, const unsigned char *bytes, int row) {
+    if (row == 16) return put_full_row(p, bytes, std::make_index_sequence<16>());
+    for (int i = 0; i < row; ++i, p += 3) std::memcpy(p, kHex.hex[bytes[i]], 4);
+    std::memset(p, ' ', static_cast<size_t>(16 - row) * 3);
+    p += (16 - row) * 3;
+    p[0] = '|';
+    p[1] = ' ';
+    p += 2;
+    for (int i = 0; i < row; ++i) p[i] = kHex.text[bytes[i]];
+    p[row] = '\n';
+    return p + row + 1;
+}
+
 // Prints the bytes as rows of 16: hex, padding to the text column, "| ",
 // the text, a line end; rows after the first start with "+ " and `indent`
 // spaces. Always returns 0.
 int r_dump_hex(int indent, int size, const unsigned char *data) {
+    const size_t pad = indent > 0 ? static_cast<size_t>(indent) : 0;
+    const bool pad_fits = pad + 2 + kRowBytes <= AtomText::kRoom;
     for (int at = 0; at < size; at += 16) {
-        if (at > 0) {
-            g_out.put("+ ", 2);
-            g_out.put(' ', static_cast<size_t>(indent > 0 ? indent : 0));
-        }
         const int row = size - at < 16 ? size - at : 16;
-        std::string &b = g_out.raw();
-        for (int i = 0; i < row; ++i) b.append(kHex.hex[data[at + i]], 3);
-        b.append(static_cast<size_t>(16 - row) * 3, ' ');
-        b.append("| ", 2);
-        for (int i = 0; i < row; ++i) b.push_back(kHex.text[data[at + i]]);
-        g_out.put("\n", 1);
+        char *p = g_out.room(pad_fits ? pad + 2 + kRowBytes : kRowBytes);
+        if (at > 0) {
+            if (pad_fits) {
+                p[0] = '+';
+                p[1] = ' ';
+                std::memset(p + 2, ' ', pad);
+                p += 2 + pad;
+            } else {
+                g_out.put("+ ", 2);
+                g_out.put(' ', pad);
+                p = g_out.room(kRowBytes);
+            }
+        }
+        g_out.done(put_row(p, data + at, row));
     }
     return 0;
 }
@@ -126,18 +206,29 @@ int r_show_atom_level(QTAtomContainer container, QTAtom atom, int depth) {
     }
     const int count = QTCountChildrenOfType(container, atom, 0);
 
-    char head[64];
+    // The depth check above bounds the dots, so the line fits in room().
+    static_assert(2 + kQTMaxAtomNesting + 4 + 1 + 11 + 3 + 1 + 11 + 11 <= AtomText::kRoom);
     char *type_text = o2c(type);
-    g_out.put("+ ", 2);
-    g_out.put('.', static_cast<size_t>(depth));
-    const int n = std::snprintf(head, sizeof head, "%s[%d]: ", type_text != nullptr ? type_text : "????", id);
+    char *p = g_out.room(AtomText::kRoom);
+    p[0] = '+';
+    p[1] = ' ';
+    std::memset(p + 2, '.', static_cast<size_t>(depth));
+    p += 2 + depth;
+    std::memcpy(p, type_text != nullptr ? type_text : "????", 4);
     std::free(type_text);
-    g_out.put(head, static_cast<size_t>(n));
-
+    p[4] = '[';
+    p = put_int(p + 5, id);
+    p[0] = ']';
+    p[1] = ':';
+    p[2] = ' ';
+    p += 3;
     if (count != 0) {
-        const int m = std::snprintf(head, sizeof head, "(%d children)\n", count);
-        g_out.put(head, static_cast<size_t>(m));
+        *p++ = '(';
+        p = put_int(p, count);
+        std::memcpy(p, " children)\n", 11);
+        g_out.done(p + 11);
     } else {
+        g_out.done(p);
         int32_t size = 0;
         Ptr data = nullptr;
         status = QTGetAtomDataPtr(container, atom, &size, &data);
