@@ -1,7 +1,9 @@
 // container_edit_fuzzer - a container plus a short script of edits and reads.
 //
 // Input: container bytes, then the script, then one byte giving the script's
-// length (cut to what is there). Each script step picks a call, its atoms
+// length (cut to what is there). Each script step picks a call (the atom
+// container calls, or the deep-path finds, replaces, reads and removes
+// above them), its atoms
 // (from a walk of the current tree, or raw offsets), its types (from the
 // tree, a few fixed ones, or raw codes) and its values from the script bytes.
 // After every step: a call that failed or only reads has left the bytes as
@@ -104,26 +106,16 @@ void check_kept(const Shape &before, QTAtomContainer c) {
     if (before.strict && !after.strict) breach("an edit left bytes past the root");
 }
 
+const void *pick_data(QTAtomContainer c, Script &s, bool inside_ok, int32_t *len, std::string *copy);
+
 void insert(QTAtomContainer c, Script &s, const Tree &t) {
     const QTAtom parent = pick_atom(s, t);
     const QTAtomType type = pick_type(s, t);
     const QTAtomID id = static_cast<QTAtomID>(s.u32());
     const int16_t index = static_cast<int8_t>(s.u8());
-    const uint8_t how = s.u8();
-    int32_t len = how & 0x3f;
+    int32_t len = 0;
     std::string data;
-    const void *src = nullptr;
-    if (how & 0x40) {
-        // Data that lies inside the container's own block.
-        const int32_t size = GetHandleSize(c);
-        const int32_t at = size > 0 ? static_cast<int32_t>(s.u8()) % size : 0;
-        if (len > size - at) len = size - at;
-        src = *c + at;
-        data.assign(*c + at, static_cast<size_t>(len));
-    } else {
-        for (int32_t i = 0; i < len; ++i) data.push_back(static_cast<char>(s.u8()));
-        src = len > 0 ? data.data() : nullptr;
-    }
+    const void *src = pick_data(c, s, true, &len, &data);
     const std::string before = bytes_of(c);
     const Shape shape = shape_of(c);
     QTAtom made = -1;
@@ -235,6 +227,95 @@ void read_only(QTAtomContainer c, Script &s, const Tree &t, uint8_t op) {
     if (bytes_of(c) != before) breach("a reading call changed the container");
 }
 
+std::string pick_path(Script &s, const Tree &t) {
+    const uint8_t how = s.u8();
+    std::string path;
+    for (int i = 0; i < how % 5; ++i) {
+        const QTAtomType type = pick_type(s, t);
+        for (int k = 3; k >= 0; --k) path.push_back(static_cast<char>(type >> (8 * k)));
+    }
+    // A path whose length is no multiple of four.
+    if (how & 0x80) path.append(1 + (how >> 5 & 1) + (how >> 6 & 1), 'x');
+    // The calls take a C string: a zero byte ends the path.
+    path.resize(std::strlen(path.c_str()));
+    return path;
+}
+
+// Data for an insert: from the script, or (bit 0x40 of `how`, when
+// `inside_ok`) lying inside the container's own block. `copy` keeps the
+// bytes as they were.
+const void *pick_data(QTAtomContainer c, Script &s, bool inside_ok, int32_t *len, std::string *copy) {
+    const uint8_t how = s.u8();
+    *len = how & 0x3f;
+    copy->clear();
+    if ((how & 0x40) && inside_ok) {
+        const int32_t size = GetHandleSize(c);
+        const int32_t at = size > 0 ? static_cast<int32_t>(s.u8()) % size : 0;
+        if (*len > size - at) *len = size - at;
+        copy->assign(*c + at, static_cast<size_t>(*len));
+        return *c + at;
+    }
+    for (int32_t i = 0; i < *len; ++i) copy->push_back(static_cast<char>(s.u8()));
+    return *len > 0 ? copy->data() : nullptr;
+}
+
+// The deep-path calls. Whatever their status, a well-formed container stays
+// well formed (a failed replace may leave the parents it made).
+void deep(QTAtomContainer c, Script &s, const Tree &t, uint8_t op) {
+    const std::string path = pick_path(s, t);
+    const std::string before = bytes_of(c);
+    const Shape shape = shape_of(c);
+    switch (op) {
+    case 0: {
+        const bool create = s.u8() & 1;
+        QTAtom atom = -1;
+        const int status = nr_find_deep_atom(c, path.c_str(), &atom, create);
+        if (g_trace) std::fprintf(stderr, "find '%s'%s -> %d atom %d\n", path.c_str(), create ? " create" : "", status, atom);
+        if (status != 0 && atom != 0) breach("a failed find handed back an atom");
+        if (!create && bytes_of(c) != before) breach("a find without creation changed the container");
+        if (status == 0 && !path.empty() && shape.loose) {
+            QTAtomType type = 0;
+            if (QTGetAtomTypeAndID(c, atom, &type, nullptr) != noErr ||
+                type != tb_read32(reinterpret_cast<const unsigned char *>(path.data() + path.size() - 4)))
+                breach("the atom found is not of the path's last type");
+        }
+        break;
+    }
+    case 1: {
+        int32_t len = 0;
+        std::string copy;
+        // The replace removes the old leaf and makes parents before it copies
+        // the data, so data inside the container is not handed to it.
+        const void *data = pick_data(c, s, false, &len, &copy);
+        const QTAtomID id = static_cast<QTAtomID>(s.u32());
+        const int status = nr_insert_deep_atom_data_id(c, path.c_str(), len, data, id);
+        if (g_trace) std::fprintf(stderr, "insert deep '%s' len %d -> %d\n", path.c_str(), len, status);
+        if (status == 0 && shape.loose) {
+            std::string back(static_cast<size_t>(len), '\0');
+            if (nr_get_deep_atom_data(c, path.c_str(), len, back.data()) != 0 || back != copy)
+                breach("a value written by path does not read back");
+        }
+        break;
+    }
+    case 2: {
+        const int32_t len = s.u8();
+        std::string dest(static_cast<size_t>(len) + 1, '\x5a');
+        const int status = nr_get_deep_atom_data(c, path.c_str(), len, dest.data());
+        if (status != 0 && dest != std::string(static_cast<size_t>(len) + 1, '\x5a'))
+            breach("a failed read wrote to its destination");
+        if (dest.back() != '\x5a') breach("a read wrote past its length");
+        if (bytes_of(c) != before) breach("a read changed the container");
+        break;
+    }
+    default: {
+        const int status = nr_delete_deep_atom(c, path.c_str());
+        if (g_trace) std::fprintf(stderr, "delete deep '%s' -> %d\n", path.c_str(), status);
+        break;
+    }
+    }
+    check_kept(shape, c);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
@@ -257,10 +338,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     for (int step = 0; step < 64 && !s.empty(); ++step) {
         const Tree t = walk(c);
-        const uint8_t op = s.u8() % 8;
+        const uint8_t op = s.u8() % 12;
         if (op == 0) insert(c, s, t);
         else if (op == 1) remove(c, s, t);
-        else read_only(c, s, t, static_cast<uint8_t>(op - 2));
+        else if (op < 8) read_only(c, s, t, static_cast<uint8_t>(op - 2));
+        else deep(c, s, t, static_cast<uint8_t>(op - 8));
     }
     QTDisposeAtomContainer(c);
     return 0;
