@@ -174,6 +174,21 @@ TEST(Save, NewFileCarriesCreatorAndTypeWhateverTheOldOneHad) {
     EXPECT_EQ(std::set<std::string>{"prefs.st"}, Entries(dir));
 }
 
+// A name near the longest a folder entry allows still leaves room for the
+// temporary file beside it.
+TEST(Save, LongestFileNamesCanBeReplaced) {
+    const std::string dir = NewDir("long-names");
+    for (const size_t len : {200u, 240u, 255u}) {
+        const std::string path = dir + "/" + std::string(len - 3, 'n') + ".st";
+        WriteFile(path.substr(TempDir().size() + 1), "old");
+        QTAtomContainer c = SmallContainer();
+        EXPECT_EQ(0, nr_atom_container_to_file(c, path.c_str())) << len;
+        EXPECT_EQ(Bytes(c), ReadFile(path)) << len;
+        QTDisposeAtomContainer(c);
+    }
+    EXPECT_EQ(3u, Entries(dir).size());
+}
+
 // Through a symbolic link the file it names is replaced and the link stays.
 TEST(Save, ThroughALinkReplacesTheFileItNames) {
     const std::string dir = NewDir("linked");

@@ -24,7 +24,9 @@ OSErr create_temporary(const FSSpec &target, FSSpec *temp) {
     const char *base = target.path + dir_len;
     OSErr err = noErr;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const int n = std::snprintf(temp->path, sizeof temp->path, "%.*s.%s.%ld-%u.saving", dir_len,
+        // The name is cut so that the temporary's stays within the 255
+        // bytes a folder entry may have, however long the target's is.
+        const int n = std::snprintf(temp->path, sizeof temp->path, "%.*s.%.200s.%ld-%u.saving", dir_len,
                                     target.path, base, static_cast<long>(getpid()), attempt);
         if (n < 0 || static_cast<size_t>(n) >= sizeof temp->path) return bdNamErr;
         err = FSpCreate(temp, kSettingsCreator, kSettingsFileType, smSystemScript);
