@@ -47,7 +47,7 @@ struct Script {
     }
 };
 
-constexpr QTAtomType kFixedTypes[] = {0x7365616e /* sean */, 0x76696465 /* vide */, 0x73707466 /* sptl */,
+constexpr QTAtomType kFixedTypes[] = {0x7365616e /* sean */, 0x76696465 /* vide */, 0x7370746c /* sptl */,
                                       0x6e616d65 /* name */, 0x61626364 /* abcd */, 0};
 
 // Atoms and types met in a walk of the tree through the container calls.

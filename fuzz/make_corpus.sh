@@ -45,6 +45,10 @@ done
 #   1 remove: atom          2 find: parent type index idflag
 #   3 data: atom            4 count+walk: parent flag [type]
 #   5 type and id: atom     6 next child: parent current   7 lock
+#   8 find by path: path create    9 replace by path: path how [data...] id
+#  10 read by path: path length   11 remove by path: path
+# (a path: how, then how % 5 types; a type byte 0xc0-0xef picks a fixed
+# type: 0xc1 'vide', 0xc3 'name')
 with_script() {
   local src=$1 name=$2 script=$3
   local len
@@ -54,6 +58,7 @@ with_script() {
 for f in "$listing"/*; do
   base=$(basename "$f")
   with_script "$f" "$base.insert_read_remove" '\x00\x00\xc1\x00\x00\x00\x07\x01\x04abcd\x03\x01\x05\x01\x01\x01'
+  with_script "$f" "$base.by_path" '\x09\x02\xc1\xc3\x03abc\x00\x00\x00\x01\x0a\x02\xc1\xc3\x03\x08\x01\xc1\x01\x0b\x01\xc1'
   with_script "$f" "$base.nested_edits" '\x00\x01\xc2\x00\x00\x00\x02\x02\x02hi\x00\x02\xc4\xff\xff\xff\xff\x00\x40\x05\x02\x02\xc3\x01\x01\x04\x00\x00\x01\x03'
 done
 echo "seeds: $(ls "$listing" | wc -l) listing, $(ls "$edit" | wc -l) editing"
