@@ -284,9 +284,9 @@ void deep(QTAtomContainer c, Script &s, const Tree &t, uint8_t op) {
     case 1: {
         int32_t len = 0;
         std::string copy;
-        // The replace removes the old leaf and makes parents before it copies
-        // the data, so data inside the container is not handed to it.
-        const void *data = pick_data(c, s, false, &len, &copy);
+        // Data inside the container must survive the block moving while the
+        // old leaf is removed and parents are made.
+        const void *data = pick_data(c, s, true, &len, &copy);
         const QTAtomID id = static_cast<QTAtomID>(s.u32());
         const int status = nr_insert_deep_atom_data_id(c, path.c_str(), len, data, id);
         if (g_trace) std::fprintf(stderr, "insert deep '%s' len %d -> %d\n", path.c_str(), len, status);

@@ -169,6 +169,22 @@ TEST(DeepWrite, ReplacesOnlyTheFirstOfSeveralChildrenOfItsType) {
     QTDisposeAtomContainer(h);
 }
 
+// Copying one leaf's value to another path hands the insert a pointer into
+// the container, whose block moves while parents are made.
+TEST(DeepWrite, DataFromInsideTheContainerIsCopiedBeforeTheBlockMoves) {
+    Verbosity v(0);
+    const std::string value(3000, 'v');
+    QTAtomContainer h = FromBytes(Container({Atom("abcd", 1, value), Atom("wxyz", 1, "old")}));
+    int32_t size = 0;
+    Ptr data = nullptr;
+    ASSERT_EQ(noErr, QTGetAtomDataPtr(h, QTFindChildByIndex(h, 0, 0x61626364, 1, nullptr), &size, &data));
+    ASSERT_EQ(0, nr_insert_deep_atom_data(h, "newpmoredeep", size, data));
+    std::string back(value.size(), '\0');
+    ASSERT_EQ(0, nr_get_deep_atom_data(h, "newpmoredeep", size, back.data()));
+    EXPECT_EQ(value, back);
+    QTDisposeAtomContainer(h);
+}
+
 TEST(DeepWrite, LongestPathThatFitsTheParentBuffer) {
     Verbosity v(0);
     std::string path;

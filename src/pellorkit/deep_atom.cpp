@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "pellorkit.h"
 #include "toolbox/byteorder.h"
@@ -114,7 +115,9 @@ int nr_delete_deep_atom(QTAtomContainer container, const char *path) {
 // creating missing parents. A path of fewer than four characters names no
 // leaf, and one of 1024 or more does not fit the parent-path buffer: both
 // are reported and give -1 before the container is touched. Nothing is
-// undone after a later failure.
+// undone after a later failure. The data may lie inside the container itself
+// (a value copied from another leaf): it is copied first, since removing the
+// old leaf and creating parents move the block.
 int nr_insert_deep_atom_data_id(QTAtomContainer container, const char *path, int32_t length,
                                 const void *data, QTAtomID id) {
     const size_t len = path != nullptr ? std::strlen(path) : 0;
@@ -125,6 +128,15 @@ int nr_insert_deep_atom_data_id(QTAtomContainer container, const char *path, int
     if (len >= kPathBufferSize) {
         NR_ERROR("nr_insert_deep_atom_data_id: path too long");
         return -1;
+    }
+    std::vector<unsigned char> own_copy;
+    if (length > 0 && data != nullptr && container != nullptr && *container != nullptr) {
+        const auto *p = static_cast<const unsigned char *>(data);
+        const auto *block = reinterpret_cast<const unsigned char *>(*container);
+        if (p >= block && p < block + GetHandleSize(container)) {
+            own_copy.assign(p, p + length);
+            data = own_copy.data();
+        }
     }
     nr_delete_deep_atom(container, path);
 
