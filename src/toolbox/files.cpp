@@ -67,6 +67,31 @@ OSErr injected(const char *call) {
     return err < 0 ? err : static_cast<OSErr>(noErr);
 }
 
+// Moves the whole count with `transfer` (read or write), retrying short and
+// interrupted transfers. A transfer that moves nothing ends it with
+// `at_end`; *count is always the bytes moved.
+template <typename Buffer, typename Transfer>
+OSErr transfer_all(int16_t refNum, int32_t *count, Buffer *buffer, const char *call,
+                   OSErr at_end, Transfer transfer) {
+    if (count == nullptr || *count < 0 || (*count > 0 && buffer == nullptr)) return paramErr;
+    if (const OSErr err = injected(call)) return err;
+    if (!fd_is_open_file(refNum)) return rfNumErr;
+    const int32_t want = *count;
+    int32_t done = 0;
+    OSErr err = noErr;
+    while (done < want) {
+        const ssize_t n = transfer(refNum, buffer + done, static_cast<size_t>(want - done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            err = n < 0 ? err_from_errno(errno) : at_end;
+            break;
+        }
+        done += static_cast<int32_t>(n);
+    }
+    *count = done;
+    return err;
+}
+
 }  // namespace
 
 extern "C" {
@@ -210,54 +235,13 @@ OSErr SetFPos(int16_t refNum, int16_t posMode, int32_t posOff) {
     return noErr;
 }
 
-// Moves the whole count, retrying short and interrupted reads. A file that
-// ends first gives eofErr, with *count the bytes that were read.
+// A file that ends before the count is read gives eofErr.
 OSErr FSRead(int16_t refNum, int32_t *count, void *buffPtr) {
-    if (count == nullptr || *count < 0 || (*count > 0 && buffPtr == nullptr)) return paramErr;
-    if (const OSErr err = injected("FSRead")) return err;
-    if (!fd_is_open_file(refNum)) return rfNumErr;
-    auto *dst = static_cast<char *>(buffPtr);
-    const int32_t want = *count;
-    int32_t done = 0;
-    while (done < want) {
-        const ssize_t n = read(refNum, dst + done, static_cast<size_t>(want - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            *count = done;
-            return err_from_errno(errno);
-        }
-        if (n == 0) {
-            *count = done;
-            return eofErr;
-        }
-        done += static_cast<int32_t>(n);
-    }
-    *count = done;
-    return noErr;
+    return transfer_all(refNum, count, static_cast<char *>(buffPtr), "FSRead", eofErr, ::read);
 }
 
 OSErr FSWrite(int16_t refNum, int32_t *count, const void *buffPtr) {
-    if (count == nullptr || *count < 0 || (*count > 0 && buffPtr == nullptr)) return paramErr;
-    if (const OSErr err = injected("FSWrite")) return err;
-    if (!fd_is_open_file(refNum)) return rfNumErr;
-    const auto *src = static_cast<const char *>(buffPtr);
-    const int32_t want = *count;
-    int32_t done = 0;
-    while (done < want) {
-        const ssize_t n = write(refNum, src + done, static_cast<size_t>(want - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            *count = done;
-            return err_from_errno(errno);
-        }
-        if (n == 0) {
-            *count = done;
-            return ioErr;
-        }
-        done += static_cast<int32_t>(n);
-    }
-    *count = done;
-    return noErr;
+    return transfer_all(refNum, count, static_cast<const char *>(buffPtr), "FSWrite", ioErr, ::write);
 }
 
 OSErr FSFlushFork(int16_t refNum) {
