@@ -189,6 +189,17 @@ TEST(Save, LongestFileNamesCanBeReplaced) {
     EXPECT_EQ(3u, Entries(dir).size());
 }
 
+TEST(Save, ReplacementKeepsTheOldFilesPermissions) {
+    const std::string path = WriteFile(NewDir("private").substr(TempDir().size() + 1) + "/secret.st", "old");
+    ASSERT_EQ(0, chmod(path.c_str(), 0600));
+    QTAtomContainer c = SmallContainer();
+    ASSERT_EQ(0, nr_atom_container_to_file(c, path.c_str()));
+    QTDisposeAtomContainer(c);
+    struct stat st;
+    ASSERT_EQ(0, stat(path.c_str(), &st));
+    EXPECT_EQ(0600u, st.st_mode & 07777);
+}
+
 // Through a symbolic link the file it names is replaced and the link stays.
 TEST(Save, ThroughALinkReplacesTheFileItNames) {
     const std::string dir = NewDir("linked");

@@ -212,7 +212,22 @@ OSErr FSpGetFInfo(const FSSpec *spec, FInfo *fndrInfo) {
 OSErr FSpRenameOver(const FSSpec *source, const FSSpec *target) {
     if (source == nullptr || target == nullptr) return paramErr;
     if (const OSErr err = injected("FSpRenameOver")) return err;
+    // The replacement keeps the permissions of the file it replaces: a
+    // private settings file stays private.
+    struct stat old;
+    if (stat(target->path, &old) == 0 && S_ISREG(old.st_mode) &&
+        chmod(source->path, old.st_mode & 07777) != 0)
+        return err_from_errno(errno);
     if (rename(source->path, target->path) != 0) return err_from_errno(errno);
+    // Make the new name itself durable: flush the folder that holds it.
+    std::string dir(target->path);
+    const size_t slash = dir.rfind('/');
+    dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : dir.substr(0, slash));
+    const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dfd >= 0) {
+        fsync(dfd);  // a folder that cannot be flushed still holds the file
+        close(dfd);
+    }
     return noErr;
 }
 
