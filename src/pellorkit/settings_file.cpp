@@ -16,7 +16,7 @@ namespace {
 // Platform statuses are cut to 16 bits before they are tested.
 OSErr status16(OSStatus s) { return static_cast<OSErr>(s); }
 
-// A file specification for a new, unused file in the target's folder. On
+// An FSSpec for a new, unused file in the target's folder. On
 // failure the error is FSpCreate's.
 OSErr create_temporary(const FSSpec &target, FSSpec *temp) {
     const char *slash = std::strrchr(target.path, '/');

@@ -1,6 +1,6 @@
 // files.cpp - the File Manager calls, as thin wrappers over POSIX.
 //
-// A file specification holds the resolved native path. A reference number is
+// An FSSpec holds the resolved native path. A reference number is
 // the file descriptor (reference numbers are 16-bit, so a descriptor beyond
 // that range is closed again and reported as too many open files).
 //
