@@ -3,6 +3,7 @@
 // the caller's label as one info line. The text is built whatever the level;
 // only the printing is gated (in nr_print_info). None reports a failure.
 #include <cstdint>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,6 +27,18 @@ char *r_d2s(double x) {
     return text;
 }
 
+// Formats the value text in the call's own value buffer and prints it as
+// the label's info line.
+void print_value(const char *label, const char *format, ...) NR_PRINTF_LIKE(2, 3);
+void print_value(const char *label, const char *format, ...) {
+    char value[kValueSize];
+    va_list ap;
+    va_start(ap, format);
+    std::vsnprintf(value, sizeof value, format, ap);
+    va_end(ap);
+    nr_print_info(label, value);
+}
+
 // Copies a heap string from o2c, p2c or r_d2s into a value buffer and frees
 // it; a string that could not be had copies as empty.
 void take_text(char *buffer, size_t size, char *heap) {
@@ -34,9 +47,7 @@ void take_text(char *buffer, size_t size, char *heap) {
 }
 
 void print_text(const char *label, const char *text) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%s", text);
-    nr_print_info(label, value);
+    print_value(label, "%s", text);
 }
 
 void print_double_or(const char *label, double x, const char *if_zero) {
@@ -54,34 +65,24 @@ void print_double_or(const char *label, double x, const char *if_zero) {
 extern "C" {
 
 void nr_print_int_of_int(const char *label, int32_t a, int32_t b) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%d of %d", a, b);
-    nr_print_info(label, value);
+    print_value(label, "%d of %d", a, b);
 }
 
 void nr_print_int2(const char *label, int32_t a, int32_t b) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%d / %d", a, b);
-    nr_print_info(label, value);
+    print_value(label, "%d / %d", a, b);
 }
 
 void nr_print_int3(const char *label, int32_t a, int32_t b, int32_t c) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%d / %d / %d", a, b, c);
-    nr_print_info(label, value);
+    print_value(label, "%d / %d / %d", a, b, c);
 }
 
 void nr_print_dims(const char *label, int32_t width, int32_t height) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%d x %d", width, height);
-    nr_print_info(label, value);
+    print_value(label, "%d x %d", width, height);
 }
 
 void nr_print_createmodtime(const char *label, uint32_t created, uint32_t modified) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%lu / %lu", static_cast<unsigned long>(created),
-                  static_cast<unsigned long>(modified));
-    nr_print_info(label, value);
+    print_value(label, "%lu / %lu", static_cast<unsigned long>(created),
+                static_cast<unsigned long>(modified));
 }
 
 void nr_print_double(const char *label, double x) {
@@ -143,9 +144,7 @@ void nr_print_ostype(const char *label, OSType code) {
 // The integer part of a Fixed is its upper half, signed: the fraction is
 // dropped toward minus infinity.
 void nr_print_dimensions(const char *label, Fixed width, Fixed height) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "(%d,%d)", width >> 16, height >> 16);
-    nr_print_info(label, value);
+    print_value(label, "(%d,%d)", width >> 16, height >> 16);
 }
 
 void nr_print_time(const char *label, int32_t value, int32_t scale) {
@@ -163,22 +162,16 @@ void nr_print_rate(const char *label, Fixed rate) {
     const uint32_t magnitude = negative ? 0u - static_cast<uint32_t>(rate) : static_cast<uint32_t>(rate);
     const uint32_t whole = magnitude >> 16;
     const uint32_t millionths = static_cast<uint32_t>((uint64_t{magnitude & 0xffffu} * 1000000u) >> 16);
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%s%u.%06u", negative ? "-" : "", static_cast<unsigned>(whole),
-                  static_cast<unsigned>(millionths));
-    nr_print_info(label, value);
+    print_value(label, "%s%u.%06u", negative ? "-" : "", static_cast<unsigned>(whole),
+                static_cast<unsigned>(millionths));
 }
 
 void nr_print_volume(const char *label, int16_t volume) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%d", volume);
-    nr_print_info(label, value);
+    print_value(label, "%d", volume);
 }
 
 void nr_print_rect(const char *label, const Rect *rect) {
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "(%d,%d,%d,%d)", rect->left, rect->top, rect->right, rect->bottom);
-    nr_print_info(label, value);
+    print_value(label, "(%d,%d,%d,%d)", rect->left, rect->top, rect->right, rect->bottom);
 }
 
 // The bounds are fetched before the emptiness test, for every non-null region.
@@ -204,13 +197,11 @@ void nr_print_handler(const char *label, OSType a, OSType b, ConstStr255Param na
     char *first = o2c(a);
     char *second = o2c(b);
     char *text = p2c(name);
-    char value[kValueSize];
-    std::snprintf(value, sizeof value, "%s/%s %s", first != nullptr ? first : "",
-                  second != nullptr ? second : "", text != nullptr ? text : "");
+    print_value(label, "%s/%s %s", first != nullptr ? first : "", second != nullptr ? second : "",
+                text != nullptr ? text : "");
     std::free(first);
     std::free(second);
     std::free(text);
-    nr_print_info(label, value);
 }
 
 }  // extern "C"
