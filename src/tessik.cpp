@@ -168,8 +168,9 @@ int r_dump_hex(int indent, int size, const unsigned char *data) {
 }
 
 // The greatest depth in the atom's subtree (the atom itself counting as
-// `depth`), or a negative status when the atom's own children cannot be
-// walked. A child whose walk fails has reported it and adds nothing.
+// `depth`), or a negative status past the nesting limit. Damage is reported
+// where it is met and the walk gives the deepest level it reached: a status
+// code is no depth, and the listing meets and reports the same damage.
 int r_find_child_depth(QTAtomContainer container, QTAtom atom, int depth) {
     if (depth > kQTMaxAtomNesting) {
         LIST_ERROR_F("atom tree nested deeper than %d levels", kQTMaxAtomNesting);
@@ -182,7 +183,7 @@ int r_find_child_depth(QTAtomContainer container, QTAtom atom, int depth) {
         const OSErr err = QTNextChildAnyType(container, atom, child, &child);
         if (err < 0) {
             LIST_ERROR("could not get next child");
-            return err;
+            return max;
         }
         const int d = r_find_child_depth(container, child, depth + 1);
         if (d > max) max = d;
