@@ -47,7 +47,7 @@ FUZZ_CXXFLAGS := -std=c++20 -g -O1 -fno-omit-frame-pointer -fno-sanitize-recover
 	-Isrc -DTESSIK_BUILD_HOST='"fuzz"'
 FUZZ_LIB_SOURCES := $(wildcard src/toolbox/*.cpp src/pellorkit/*.cpp)
 FUZZ_LIB_OBJECTS := $(patsubst src/%.cpp,$(FUZZ_BUILD)/obj/%.o,$(FUZZ_LIB_SOURCES))
-FUZZ_HEADERS := $(wildcard src/*.h src/toolbox/*.h fuzz/*.h)
+FUZZ_HEADERS := $(wildcard src/*.h src/toolbox/*.h src/pellorkit/*.h fuzz/*.h)
 
 # Keep the objects between builds.
 .SECONDARY: $(FUZZ_LIB_OBJECTS)

@@ -12,14 +12,13 @@
 #include <vector>
 
 #include "pellorkit.h"
+#include "pellorkit/status.h"
 #include "toolbox/byteorder.h"
 
 namespace {
 
 constexpr size_t kPathBufferSize = 1024;
 constexpr size_t kGroup = 4;
-
-int16_t status16(long s) { return static_cast<int16_t>(static_cast<uint16_t>(s)); }
 
 QTAtomType group_type(const char *group) {
     return tb_read32(reinterpret_cast<const unsigned char *>(group));

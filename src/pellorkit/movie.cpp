@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "pellorkit.h"
+#include "pellorkit/status.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ Movie nr_new_movie_from_file_x(const char *path, int16_t *fileRef, int16_t *resI
     nr_enter_movies();
 
     FSSpec spec;
-    const OSErr spec_err = static_cast<OSErr>(NativePathNameToFSSpec(path, &spec, 0));
+    const OSErr spec_err = status16(NativePathNameToFSSpec(path, &spec, 0));
     if (spec_err < 0) {
         NR_ERROR("NativePathNameToFSSpec");
     } else if (OpenMovieFile(&spec, &ref, 0) < 0) {

@@ -10,11 +10,9 @@
 #include <unistd.h>
 
 #include "pellorkit.h"
+#include "pellorkit/status.h"
 
 namespace {
-
-// Platform statuses are cut to 16 bits before they are tested.
-OSErr status16(OSStatus s) { return static_cast<OSErr>(s); }
 
 // An FSSpec for a new, unused file in the target's folder. On
 // failure the error is FSpCreate's.
