@@ -178,12 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Hostile, testing::ValuesIn(Cases()),
 TEST(HostileMemory, LengthThatCannotBeAllocatedFailsCleanly) {
     const std::string path = SparseFile("huge.st", off_t{1536} << 20);
     ASSERT_FALSE(path.empty());
-    const std::string out_path = TempDir() + "/huge-stdout";
-    const pid_t pid = fork();
-    if (pid == 0) {
-        const int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(fd, STDOUT_FILENO);
-        close(fd);
+    const ToolRun run = RunTessik({"--verbosity=2", path}, [] {
 #ifdef TESSIK_TEST_ASAN
         const char *old = std::getenv("ASAN_OPTIONS");
         const std::string opts = std::string(old != nullptr ? old : "") + ":allocator_may_return_null=1:max_allocation_size_mb=1024";
@@ -192,14 +187,9 @@ TEST(HostileMemory, LengthThatCannotBeAllocatedFailsCleanly) {
         const rlimit cap{rlim_t{1} << 30, rlim_t{1} << 30};
         setrlimit(RLIMIT_AS, &cap);
 #endif
-        execl(TESSIK_BINARY, TESSIK_BINARY, "--verbosity=2", path.c_str(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    int wstatus = 0;
-    waitpid(pid, &wstatus, 0);
-    ASSERT_TRUE(WIFEXITED(wstatus)) << "ended by signal " << WTERMSIG(wstatus);
-    EXPECT_EQ(1, WEXITSTATUS(wstatus));
-    EXPECT_EQ(LoadFailure("NewHandleClear", path), ReadFile(out_path));
+    });
+    EXPECT_EQ(1, run.status);
+    EXPECT_EQ(LoadFailure("NewHandleClear", path), run.out);
 }
 
 // The loader against a file that changes between its length query and its

@@ -94,13 +94,14 @@ std::string CaptureStdout(const std::function<void()> &fn) {
     return out;
 }
 
-ToolRun RunTessik(const std::vector<std::string> &args) {
+ToolRun RunTessik(const std::vector<std::string> &args, const std::function<void()> &in_child) {
     const std::string out_path = TempDir() + "/tool-stdout";
     const pid_t pid = fork();
     if (pid == 0) {
         const int fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(fd, STDOUT_FILENO);
         close(fd);
+        if (in_child) in_child();
         std::vector<char *> argv;
         argv.push_back(const_cast<char *>(TESSIK_BINARY));
         for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));

@@ -39,12 +39,15 @@ QTAtomContainer FromBytes(const std::string &bytes);
 // Everything fn writes to standard output.
 std::string CaptureStdout(const std::function<void()> &fn);
 
-// Runs the built tessik with these arguments; stdout and the exit status.
+// Runs the built tessik with these arguments; stdout and the exit status
+// (-1 when a signal ended it). `in_child` runs in the child just before the
+// tool starts (to set limits or the environment).
 struct ToolRun {
     std::string out;
     int status;
 };
-ToolRun RunTessik(const std::vector<std::string> &args);
+ToolRun RunTessik(const std::vector<std::string> &args,
+                  const std::function<void()> &in_child = {});
 
 // Sets g_verbosity for a scope.
 struct Verbosity {
